@@ -3,6 +3,7 @@
 #include "SimAllocator.h"
 #include "SimControl.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -13,7 +14,56 @@ std::size_t FailAt;     // 0: never fail
 std::size_t Counted;    // allocations counted since the switch was set
 int SuspendDepth;
 
+// The blocks the module holds: an open-addressing table, since the
+// allocator cannot allocate for its own bookkeeping.
+const std::size_t TableSize = 1 << 18;
+void* Live[TableSize];
+std::size_t LiveCount;
+bool Overflowed;
+
+std::size_t Slot(void* block) { return (reinterpret_cast<std::uintptr_t>(block) >> 4) * 2654435761u % TableSize; }
+
+void Track(void* block)
+{
+    if (LiveCount * 2 >= TableSize) {
+        Overflowed = true;
+        return;
+    }
+    std::size_t slot = Slot(block);
+    while (Live[slot])
+        slot = (slot + 1) % TableSize;
+    Live[slot] = block;
+    ++LiveCount;
+}
+
+void Untrack(void* block)
+{
+    if (!block || LiveCount == 0)
+        return;
+    std::size_t slot = Slot(block);
+    for (std::size_t probes = 0; probes < TableSize && Live[slot]; ++probes) {
+        if (Live[slot] == block) {
+            // Backward-shift deletion keeps every probe sequence unbroken.
+            std::size_t hole = slot;
+            for (std::size_t next = (hole + 1) % TableSize; Live[next]; next = (next + 1) % TableSize) {
+                const std::size_t home = Slot(Live[next]);
+                const bool movable = hole <= next ? (home <= hole || home > next) : (home <= hole && home > next);
+                if (movable) {
+                    Live[hole] = Live[next];
+                    hole = next;
+                }
+            }
+            Live[hole] = nullptr;
+            --LiveCount;
+            return;
+        }
+        slot = (slot + 1) % TableSize;
+    }
+}
+
 }  // namespace
+
+std::size_t LiveAllocations() { return Overflowed ? SIZE_MAX : LiveCount; }
 
 void FailAllocation(std::size_t count)
 {
@@ -34,14 +84,27 @@ static bool AllocationShouldFail()
     return FailAt != 0 && Counted == FailAt;
 }
 
-}  // namespace sim
-
 static void* Allocate(std::size_t size)
 {
-    if (sim::AllocationShouldFail())
+    const bool counted = SuspendDepth == 0;
+    if (AllocationShouldFail())
         return nullptr;
-    return std::malloc(size ? size : 1);
+    void* block = std::malloc(size ? size : 1);
+    if (block && counted)
+        Track(block);
+    return block;
 }
+
+static void Release(void* block)
+{
+    Untrack(block);
+    std::free(block);
+}
+
+}  // namespace sim
+
+using sim::Allocate;
+using sim::Release;
 
 void* operator new(std::size_t size)
 {
@@ -62,9 +125,9 @@ void* operator new[](std::size_t size)
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete(void* block) noexcept { Release(block); }
+void operator delete[](void* block) noexcept { Release(block); }
+void operator delete(void* block, std::size_t) noexcept { Release(block); }
+void operator delete[](void* block, std::size_t) noexcept { Release(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }

@@ -124,5 +124,8 @@ int ModuleReferences();
 // counted nor failed.
 void FailAllocation(std::size_t count);
 std::size_t AllocationsSince();  // allocations counted since the last FailAllocation
+// Blocks allocated outside the simulation's own bookkeeping and not yet
+// freed (SIZE_MAX once too many to follow): a leak check around a call.
+std::size_t LiveAllocations();
 
 }  // namespace sim
