@@ -498,28 +498,28 @@ static int CopyText(const std::u16string& text, LPWSTR buffer, int size)
     return count;
 }
 
-int WINAPI GetClassNameW(HWND window, LPWSTR buffer, int size)
+// GetClassNameW and GetWindowTextW: a copy that fits the buffer, or 0 and
+// an empty buffer when the window is gone or made to fail.
+static int ReadText(HWND window, Op op, std::u16string Window::*text, LPWSTR buffer, int size)
 {
     Touch();
     Window* found = Find(window);
-    if (!found || Fails(*found, Op::GetClassName)) {
+    if (!found || Fails(*found, op)) {
         if (buffer && size > 0)
             buffer[0] = 0;
         return 0;
     }
-    return CopyText(found->ClassName, buffer, size);
+    return CopyText(found->*text, buffer, size);
+}
+
+int WINAPI GetClassNameW(HWND window, LPWSTR buffer, int size)
+{
+    return ReadText(window, Op::GetClassName, &Window::ClassName, buffer, size);
 }
 
 int WINAPI GetWindowTextW(HWND window, LPWSTR buffer, int size)
 {
-    Touch();
-    Window* found = Find(window);
-    if (!found || Fails(*found, Op::GetWindowText)) {
-        if (buffer && size > 0)
-            buffer[0] = 0;
-        return 0;
-    }
-    return CopyText(found->Title, buffer, size);
+    return ReadText(window, Op::GetWindowText, &Window::Title, buffer, size);
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId)
