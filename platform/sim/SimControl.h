@@ -104,6 +104,7 @@ const std::vector<Call>& Calls();
 void ClearCalls();
 // Every call into the simulated system, recorded or not.
 std::size_t PlatformCallCount();
+std::size_t EnumerationCount();  // calls of EnumChildWindows
 // Called after each recorded call, inside the operation that recorded it:
 // lets a test act while a pass runs (send a trigger from inside SetWindowPos,
 // destroy a window between collection and positioning).

@@ -58,6 +58,7 @@ struct World {
     std::vector<Call> Record;
     std::function<void(const Call&)> Observer;
     std::size_t PlatformCalls = 0;
+    std::size_t Enumerations = 0;
     int FrameWidth = 4;
     int FrameHeight = 4;
     DWORD Thread = MainThread;
@@ -428,6 +429,7 @@ std::size_t QueueLength(DWORD thread)
 const std::vector<Call>& Calls() { return TheWorld().Record; }
 void ClearCalls() { TheWorld().Record.clear(); }
 std::size_t PlatformCallCount() { return TheWorld().PlatformCalls; }
+std::size_t EnumerationCount() { return TheWorld().Enumerations; }
 
 void OnCall(std::function<void(const Call&)> observer)
 {
@@ -453,6 +455,7 @@ using namespace sim;
 BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM param)
 {
     Touch();
+    ++TheWorld().Enumerations;
     if (!Find(parent))
         return FALSE;
     std::vector<HWND> children;

@@ -1,5 +1,6 @@
 // The tiling pass on the simulated window system: what it moves, shows and
 // hides, in which order, with which arguments.
+#include "layout/MatchTitle.h"
 #include "layout/TileWindows.h"
 #include "SimFixture.h"
 
@@ -324,6 +325,45 @@ TEST_F(TilingPass, AWindowDestroyedBeforeItsTurnLeavesThePassGoingOn)
     EXPECT_EQ(moved[1], b);
     EXPECT_EQ(moved[2], c);
     EXPECT_EQ(sim::RectOf(c).top, 398);
+}
+
+TEST_F(TilingPass, WalksTheChildrenTwiceOrThriceAndMovesEachTileOnce)
+{
+    struct Case {
+        const char* Label;
+        bool Maximized;
+        std::size_t Walks;
+    };
+    const Case cases[] = {{"nothing maximized", false, 2}, {"a maximized child", true, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        sim::Reset();
+        World = test::MdiWorld(800, 600);
+        for (int i = 0; i < 5; ++i)
+            World.AddControl(Child(u"child", i * 10));
+        if (c.Maximized)
+            sim::SetStyle(Child(u"max", 60), Maximized);
+        LayoutContext context;
+        InitLayoutContext(context, World.Frame, nullptr);
+        sim::ClearCalls();
+        const std::size_t before = sim::EnumerationCount();
+        TileWindows(context);
+        EXPECT_EQ(sim::EnumerationCount() - before, c.Walks);
+        EXPECT_EQ(test::CallsOf(Event::Moved).size(), c.Maximized ? 1u : 5u);
+    }
+}
+
+TEST_F(TilingPass, FindingTheClientAndMatchingTitlesAllocateNothing)
+{
+    HWND child = Child(u"#alpha", 10);
+    test::SetOrder({u"#beta", u"#alpha"});
+    sim::FailAllocation(0);
+    LayoutContext context;
+    InitLayoutContext(context, World.Frame, nullptr);
+    UINT index = 0;
+    EXPECT_TRUE(MatchTitle(child, &index, &OrderList));
+    EXPECT_EQ(sim::AllocationsSince(), 0u);
+    EXPECT_EQ(context.MdiClient, World.Client);
 }
 
 TEST_F(TilingPass, ListReferencesAreClearedAfterThePass)
