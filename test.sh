@@ -25,6 +25,8 @@ stage "native unit tests" build/native/tests/native/pellorin_unit_tests --gtest_
 stage "32-bit DLL" scripts/check-dll.sh x86 build/x86/Pellorin.dll
 stage "64-bit DLL" scripts/check-dll.sh x64 build/x64/Pellorin.dll
 stage "tests under Wine" scripts/run-wine-tests.sh
+stage "sanitizers" scripts/test-sanitizers.sh
+stage "fuzzing" scripts/fuzz.sh --seconds 30
 
 # GoogleTest's closing lines of every stage, added up.
 passed=$(grep -aoE '^\[  PASSED  \] [0-9]+ tests?' "$log" | awk '{s += $(NF-1)} END {print s + 0}')
