@@ -25,7 +25,9 @@ LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if (message == WM_WINDOWPOSCHANGING) {
         const WINDOWPOS& pos = *reinterpret_cast<const WINDOWPOS*>(lParam);
         if ((pos.flags & TileFlags) == TileFlags) {
-            ++Seen.TileMoves;
+            Seen.LastTileMoveMs = NowMs();
+            if (Seen.TileMoves++ == 0)
+                Seen.FirstTileMoveMs = Seen.LastTileMoveMs;
             if (window == Seen.Watched)
                 ++Seen.WatchedTileMoves;
         }
@@ -135,6 +137,18 @@ int Pellorin::Install(HWND frame, const std::string& text) const
     std::vector<char> buffer(text.begin(), text.end());
     buffer.push_back(0);
     return InstallHook(frame, nullptr, buffer.data(), nullptr, FALSE, FALSE);
+}
+
+double NowMs()
+{
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
 }
 
 UINT RelayoutMessage()

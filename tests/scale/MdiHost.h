@@ -39,6 +39,9 @@ struct Pellorin {
     void Unhook() const { UnloadDll(0); }
 };
 
+// QueryPerformanceCounter in milliseconds.
+double NowMs();
+
 // The id of the message the hook posts to the client for a deferred pass.
 UINT RelayoutMessage();
 
@@ -52,6 +55,8 @@ struct Counters {
     long RelayoutsDispatched = 0;  // relayout messages that reached the client below the hook
     HWND Watched = nullptr;        // one child whose tile moves are counted apart
     long WatchedTileMoves = 0;
+    double FirstTileMoveMs = 0;    // NowMs() at the first and the last tile move
+    double LastTileMoveMs = 0;
 
     void Reset();
 };

@@ -24,14 +24,6 @@ const int ClientWidth = 800;
 // Wine) would otherwise clamp the moves, and the rule could not be checked.
 const int BandRows = 36;
 
-double NowMs()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
