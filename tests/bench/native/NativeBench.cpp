@@ -413,8 +413,8 @@ int main(int argc, char** argv)
     std::printf("\nParsing argument texts (ParseArguments, lists emptied between runs), median of R runs\n");
     std::printf("  conversion = the simulation's MultiByteToWideChar alone, size query and conversion, as\n");
     std::printf("               WidenText calls it; it builds a std::u16string each time\n");
-    std::printf("  faults     = minor page faults per parse: buffers of 128 KiB and more come fresh from the\n");
-    std::printf("               kernel (mmap) each time, the module's UTF-16 copy and the simulation's two\n\n");
+    std::printf("  faults     = minor page faults per parse (0: every buffer came from memory the process\n");
+    std::printf("               already had, none freshly mapped by the kernel)\n\n");
     std::printf("%9s %8s %8s %6s %11s %9s %11s %12s %8s\n", "bytes", "tokens", "entries", "R", "parse us", "ns/byte",
                 "conversion", "rest ns/byte", "faults");
     std::printf("%9s %8s %8s %6s %11s %9s %11s %12s %8s\n", "", "", "", "", "", "", "ns/byte", "", "");
