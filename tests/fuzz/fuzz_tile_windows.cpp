@@ -112,15 +112,15 @@ std::int64_t OrderIndex(const Child& child)
 HWND Create(HWND parent, const char16_t* className, const std::u16string& title, LONG style, bool visible,
             const RECT& rect, DWORD thread = sim::MainThread)
 {
-    sim::WindowSpec spec;
-    spec.Parent = parent;
-    spec.ClassName = className;
-    spec.Title = title;
-    spec.Style = style;
-    spec.Visible = visible;
-    spec.Rect = rect;
-    spec.Thread = thread;
-    return sim::CreateWindow(spec);
+    sim::WindowSpec window;
+    window.Parent = parent;
+    window.ClassName = className;
+    window.Title = title;
+    window.Style = style;
+    window.Visible = visible;
+    window.Rect = rect;
+    window.Thread = thread;
+    return sim::CreateWindow(window);
 }
 
 void FillList(fuzz::Reader& input, PatternList& list, unsigned most)
