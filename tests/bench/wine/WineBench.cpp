@@ -240,6 +240,49 @@ public:
         return elapsed;
     }
 
+    // The queries in parts: the two walks alone (a procedure that does
+    // nothing), the title reads (thread test and GetWindowTextW, once per
+    // list), and the other questions (parent, style, visibility, rectangle).
+    struct QueryParts {
+        double Walks, Titles, Others;
+    };
+    QueryParts Parts()
+    {
+        QueryParts parts = {0, 0, 0};
+        const auto nothing = [](HWND, LPARAM) -> BOOL { return TRUE; };
+        double start = NowMs();
+        EnumChildWindows(Client(), nothing, 0);
+        EnumChildWindows(Client(), nothing, 0);
+        parts.Walks = NowMs() - start;
+
+        wchar_t title[1024];
+        int read = 0;
+        start = NowMs();
+        for (HWND child : windows_.Children()) {
+            for (int list = 0; list < 2; ++list) {
+                if (GetWindowThreadProcessId(child, nullptr) == GetCurrentThreadId())
+                    read += GetWindowTextW(child, title, 1024) > 0;
+            }
+        }
+        parts.Titles = NowMs() - start;
+
+        int answers = 0;
+        RECT rect;
+        start = NowMs();
+        for (HWND child : windows_.Children()) {
+            answers += GetParent(child) == Client();
+            answers += (GetWindowLongW(child, GWL_STYLE) & WS_MAXIMIZE) != 0;
+            answers += IsWindowVisible(child) != 0;
+            answers += GetParent(child) == Client();
+            answers += (GetWindowLongW(child, GWL_STYLE) & WS_THICKFRAME) != 0;
+            answers += GetWindowRect(child, &rect) != 0;
+        }
+        parts.Others = NowMs() - start;
+        if (read != 2 * n_ || answers != 5 * n_)
+            Fail("the query parts did not get their answers");
+        return parts;
+    }
+
     // A burst of WM_SIZE before the loop runs: passes and their time.
     struct Burst {
         int Sent;
@@ -303,6 +346,7 @@ struct Row {
     int Runs;
     double Install, Deferred, Tile, Floor, Queries;
     double InstallPreMove, DeferredPreMove;
+    double Walks, Titles, Others;
     std::vector<double> InstallOverhead, DeferredOverhead;  // per run, percent
 };
 
@@ -311,7 +355,7 @@ bool Trace = false;
 Row Measure(const Pellorin& dll, int n, int runs)
 {
     Bench bench(dll, n);
-    std::vector<double> install, deferred, tile, floor, queries, installPre, deferredPre;
+    std::vector<double> install, deferred, tile, floor, queries, installPre, deferredPre, walks, titles, others;
     // One untimed round first: caches, the first subclassing, Wine's lazy
     // initialisation.
     bench.InstallPass(0);
@@ -329,6 +373,10 @@ Row Measure(const Pellorin& dll, int n, int runs)
         tile.push_back(bench.ClientTile(round + 2));
         floor.push_back(bench.Floor(round + 3));
         queries.push_back(bench.Queries());
+        const Bench::QueryParts parts = bench.Parts();
+        walks.push_back(parts.Walks);
+        titles.push_back(parts.Titles);
+        others.push_back(parts.Others);
         if (Trace)
             std::printf("  run %2d: install %8.3f deferred %8.3f MDITILE %8.3f floor %8.3f queries %7.3f\n", r,
                         install.back(), deferred.back(), tile.back(), floor.back(), queries.back());
@@ -343,6 +391,9 @@ Row Measure(const Pellorin& dll, int n, int runs)
             Median(queries),
             Median(installPre),
             Median(deferredPre),
+            Median(walks),
+            Median(titles),
+            Median(others),
             PairedOverhead(install, floor),
             PairedOverhead(deferred, floor)};
 }
@@ -415,6 +466,15 @@ int main(int argc, char** argv)
         std::printf("%5d %8.3f %9.3f %9.3f %8.1f [%6.1f, %6.1f] %8.1f [%6.1f, %6.1f]\n", row.N, row.Queries,
                     row.InstallPreMove, row.DeferredPreMove, Median(a), Quantile(a, 0.25), Quantile(a, 0.75),
                     Median(b), Quantile(b, 0.25), Quantile(b, 0.75));
+    }
+
+    std::printf("\nThe queries in parts, median ms (us per child): the two walks alone, with a procedure that\n");
+    std::printf("does nothing; the titles (thread test and GetWindowTextW, once per list); the other questions\n");
+    std::printf("%5s %18s %18s %18s\n", "N", "walks", "titles", "others");
+    for (const Row& row : rows) {
+        const double perChild = 1000.0 / row.N;
+        std::printf("%5d %9.3f (%5.1f) %9.3f (%5.1f) %9.3f (%5.1f)\n", row.N, row.Walks, row.Walks * perChild,
+                    row.Titles, row.Titles * perChild, row.Others, row.Others * perChild);
     }
 
     std::printf("\nA burst of WM_SIZE sent to the hooked client before the message loop runs\n");
