@@ -9,6 +9,8 @@ namespace {
 const wchar_t FrameClass[] = L"PellorinStandInFrame";
 const wchar_t ChildClass[] = L"PellorinStandInChild";
 const UINT ExitCommand = 1;
+const UINT CascadeCommand = 2;
+const UINT TileCommand = 3;
 const UINT FirstChildCommand = 50000;
 const int NickListWidth = 120;
 const int InputHeight = 22;
@@ -121,8 +123,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
 {
     switch (message) {
     case WM_CREATE: {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        CLIENTCREATESTRUCT clientCreate = {static_cast<HMENU>(create->lpCreateParams), FirstChildCommand};
+        // No window menu: Wine's MDI client walks stale entries of its child
+        // list to refresh that menu when a frame whose child was once
+        // maximized is destroyed, and faults.
+        CLIENTCREATESTRUCT clientCreate = {nullptr, FirstChildCommand};
         // No scroll bars: a chat client's MDI client has none, and they would
         // change its client area whenever a child reaches past an edge.
         HWND client = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
@@ -133,9 +137,18 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     case WM_COMMAND:
-        if (LOWORD(wParam) == ExitCommand) {
+        switch (LOWORD(wParam)) {
+        case ExitCommand:
             DestroyWindow(frame);
             return 0;
+        case CascadeCommand:
+            SendMessageW(ClientOf(frame), WM_MDICASCADE, 0, 0);
+            return 0;
+        case TileCommand:
+            SendMessageW(ClientOf(frame), WM_MDITILE, MDITILE_HORIZONTAL, 0);
+            return 0;
+        default:
+            break;
         }
         break;
     case WM_NCDESTROY:
@@ -207,12 +220,14 @@ bool HostWindow::Create(const RECT& frame, const std::vector<ChildSpec>& childre
     HMENU file = CreatePopupMenu();
     HMENU window = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, ExitCommand, L"E&xit");
+    AppendMenuW(window, MF_STRING, CascadeCommand, L"&Cascade");
+    AppendMenuW(window, MF_STRING, TileCommand, L"&Tile");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(window), L"&Window");
 
     frame_ = CreateWindowExW(0, FrameClass, L"Chat - irc.example.net", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                              frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr, menu,
-                             Instance(), window);
+                             Instance(), nullptr);
     if (!frame_) {
         DestroyMenu(menu);
         return false;
