@@ -20,9 +20,9 @@ HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
 HFONT UiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
-const ChildSpec* SpecOf(HWND child)
+const ChildDescription* DescriptionOf(HWND child)
 {
-    return reinterpret_cast<const ChildSpec*>(GetWindowLongPtrW(child, GWLP_USERDATA));
+    return reinterpret_cast<const ChildDescription*>(GetWindowLongPtrW(child, GWLP_USERDATA));
 }
 
 // An EDIT control wants "\r\n" between lines.
@@ -45,9 +45,9 @@ HWND CreateControl(HWND parent, DWORD exStyle, const wchar_t* className, const w
     return control;
 }
 
-void CreateChatControls(HWND channel, const ChildSpec& spec)
+void CreateChatControls(HWND channel, const ChildDescription& description)
 {
-    CreateControl(channel, WS_EX_CLIENTEDGE, L"EDIT", WithCrLf(spec.Text).c_str(),
+    CreateControl(channel, WS_EX_CLIENTEDGE, L"EDIT", WithCrLf(description.Text).c_str(),
                   WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, LogId);
     HWND nicks = CreateControl(channel, WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
                                WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, NicksId);
@@ -74,14 +74,14 @@ void PaintText(HWND child)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(child, &paint);
-    const ChildSpec* spec = SpecOf(child);
-    if (spec && spec->Text) {
+    const ChildDescription* description = DescriptionOf(child);
+    if (description && description->Text) {
         RECT area;
         GetClientRect(child, &area);
         InflateRect(&area, -TextMargin, -TextMargin);
         HGDIOBJ oldFont = SelectObject(dc, UiFont());
         SetBkMode(dc, TRANSPARENT);
-        DrawTextW(dc, spec->Text, -1, &area, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
+        DrawTextW(dc, description->Text, -1, &area, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
         SelectObject(dc, oldFont);
     }
     EndPaint(child, &paint);
@@ -93,10 +93,10 @@ LRESULT CALLBACK ChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CREATE: {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         const auto* mdi = static_cast<const MDICREATESTRUCTW*>(create->lpCreateParams);
-        const auto* spec = reinterpret_cast<const ChildSpec*>(mdi->lParam);
-        SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(spec));
-        if (spec->ChatControls)
-            CreateChatControls(child, *spec);
+        const auto* description = reinterpret_cast<const ChildDescription*>(mdi->lParam);
+        SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(description));
+        if (description->ChatControls)
+            CreateChatControls(child, *description);
         break;
     }
     case WM_SIZE:
@@ -181,9 +181,9 @@ bool RegisterClasses()
 
 }  // namespace
 
-const std::vector<ChildSpec>& ChatSession()
+const std::vector<ChildDescription>& ChatSession()
 {
-    static const std::vector<ChildSpec> session = {
+    static const std::vector<ChildDescription> session = {
         {L"Status: irc.example.net", {12, 10, 452, 190}, false,
          L"* Connecting to irc.example.net (6667)\n* Logged in as pellorin\n* Joined #alpha, #beta"},
         {L"#alpha [3] [+nt]: builds and releases", {44, 52, 604, 352}, true,
@@ -210,7 +210,7 @@ ChatControlRects LayoutChatControls(const RECT& channelClient)
 
 HostWindow::~HostWindow() { Destroy(); }
 
-bool HostWindow::Create(const RECT& frame, const std::vector<ChildSpec>& children)
+bool HostWindow::Create(const RECT& frame, const std::vector<ChildDescription>& children)
 {
     Destroy();
     if (!RegisterClasses())
@@ -241,7 +241,7 @@ bool HostWindow::Create(const RECT& frame, const std::vector<ChildSpec>& childre
     return false;
 }
 
-bool HostWindow::Reset(const RECT& frame, const std::vector<ChildSpec>& children)
+bool HostWindow::Reset(const RECT& frame, const std::vector<ChildDescription>& children)
 {
     if (!frame_)
         return Create(frame, children);
@@ -251,19 +251,19 @@ bool HostWindow::Reset(const RECT& frame, const std::vector<ChildSpec>& children
     return CreateChildren(children);
 }
 
-bool HostWindow::CreateChildren(const std::vector<ChildSpec>& children)
+bool HostWindow::CreateChildren(const std::vector<ChildDescription>& children)
 {
-    specs_ = children;
-    for (const ChildSpec& spec : specs_) {
+    descriptions_ = children;
+    for (const ChildDescription& description : descriptions_) {
         MDICREATESTRUCTW create = {};
         create.szClass = ChildClass;
-        create.szTitle = spec.Title;
+        create.szTitle = description.Title;
         create.hOwner = Instance();
-        create.x = spec.Rect.left;
-        create.y = spec.Rect.top;
-        create.cx = spec.Rect.right - spec.Rect.left;
-        create.cy = spec.Rect.bottom - spec.Rect.top;
-        create.lParam = reinterpret_cast<LPARAM>(&spec);
+        create.x = description.Rect.left;
+        create.y = description.Rect.top;
+        create.cx = description.Rect.right - description.Rect.left;
+        create.cy = description.Rect.bottom - description.Rect.top;
+        create.lParam = reinterpret_cast<LPARAM>(&description);
         HWND child = reinterpret_cast<HWND>(SendMessageW(client_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
         if (!child)
             return false;
@@ -279,7 +279,7 @@ void HostWindow::DestroyChildren()
             SendMessageW(client_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     }
     children_.clear();
-    specs_.clear();
+    descriptions_.clear();
 }
 
 void HostWindow::Destroy()
@@ -289,13 +289,13 @@ void HostWindow::Destroy()
     frame_ = nullptr;
     client_ = nullptr;
     children_.clear();
-    specs_.clear();
+    descriptions_.clear();
 }
 
 HWND HostWindow::Child(const std::wstring& prefix) const
 {
-    for (std::size_t index = 0; index < children_.size() && index < specs_.size(); ++index) {
-        if (std::wstring(specs_[index].Title).compare(0, prefix.size(), prefix) == 0)
+    for (std::size_t index = 0; index < children_.size() && index < descriptions_.size(); ++index) {
+        if (std::wstring(descriptions_[index].Title).compare(0, prefix.size(), prefix) == 0)
             return children_[index];
     }
     return nullptr;

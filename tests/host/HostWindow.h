@@ -17,7 +17,7 @@
 
 namespace host {
 
-struct ChildSpec {
+struct ChildDescription {
     const wchar_t* Title;
     RECT Rect;          // untiled, in the MDI client's coordinates
     bool ChatControls;  // a channel window: message log, nick list, input line
@@ -26,7 +26,7 @@ struct ChildSpec {
 
 // Status, two channels (the first with controls inside) and two private
 // conversations, cascaded so that their top edges grow in creation order.
-const std::vector<ChildSpec>& ChatSession();
+const std::vector<ChildDescription>& ChatSession();
 
 // Control ids inside a channel window.
 enum ChatControlId { LogId = 101, NicksId = 102, InputId = 103 };
@@ -50,12 +50,12 @@ public:
 
     // frame is in screen coordinates. The frame is shown; the last child
     // created is the active one.
-    bool Create(const RECT& frame, const std::vector<ChildSpec>& children);
+    bool Create(const RECT& frame, const std::vector<ChildDescription>& children);
     // Keeps the frame but puts it back at frame and replaces all children
     // with new ones. Cheaper than a new frame: under Wine without a window
     // manager, destroying a top-level window waits two seconds for a
     // withdrawn state that never comes.
-    bool Reset(const RECT& frame, const std::vector<ChildSpec>& children);
+    bool Reset(const RECT& frame, const std::vector<ChildDescription>& children);
     void Destroy();
 
     HWND Frame() const { return frame_; }
@@ -65,11 +65,11 @@ public:
     const std::vector<HWND>& Children() const { return children_; }
 
 private:
-    bool CreateChildren(const std::vector<ChildSpec>& children);
+    bool CreateChildren(const std::vector<ChildDescription>& children);
     void DestroyChildren();
 
     // The children keep pointers into it: filled once, before they exist.
-    std::vector<ChildSpec> specs_;
+    std::vector<ChildDescription> descriptions_;
     std::vector<HWND> children_;
     HWND frame_ = nullptr;
     HWND client_ = nullptr;

@@ -21,9 +21,9 @@ const RECT FrameRect = {30, 30, 930, 670};
 
 // Two more windows beside the chat session: a private conversation the
 // tests hide, and a notify list the tests take the sizing border from.
-std::vector<host::ChildSpec> TestChildren()
+std::vector<host::ChildDescription> TestChildren()
 {
-    std::vector<host::ChildSpec> children = host::ChatSession();
+    std::vector<host::ChildDescription> children = host::ChatSession();
     children.push_back({L"carol", {172, 220, 552, 420}, false, L"<carol> ping"});
     children.push_back({L"Notify", {204, 262, 504, 402}, false, L"alice, bob, carol"});
     return children;
