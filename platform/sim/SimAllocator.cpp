@@ -15,13 +15,17 @@ std::size_t Counted;    // allocations counted since the switch was set
 int SuspendDepth;
 
 // The blocks the module holds: an open-addressing table, since the
-// allocator cannot allocate for its own bookkeeping.
+// allocator cannot allocate for its own bookkeeping. The addresses are
+// stored inverted, so that LeakSanitizer does not take the table for a
+// reference to every block and still reports the blocks that leak.
 const std::size_t TableSize = 1 << 18;
-void* Live[TableSize];
+std::uintptr_t Live[TableSize];  // 0: an empty slot
 std::size_t LiveCount;
 bool Overflowed;
 
-std::size_t Slot(void* block) { return (reinterpret_cast<std::uintptr_t>(block) >> 4) * 2654435761u % TableSize; }
+std::uintptr_t Hide(void* block) { return ~reinterpret_cast<std::uintptr_t>(block); }
+
+std::size_t Slot(std::uintptr_t hidden) { return ((~hidden) >> 4) * 2654435761u % TableSize; }
 
 void Track(void* block)
 {
@@ -29,10 +33,11 @@ void Track(void* block)
         Overflowed = true;
         return;
     }
-    std::size_t slot = Slot(block);
+    const std::uintptr_t hidden = Hide(block);
+    std::size_t slot = Slot(hidden);
     while (Live[slot])
         slot = (slot + 1) % TableSize;
-    Live[slot] = block;
+    Live[slot] = hidden;
     ++LiveCount;
 }
 
@@ -40,9 +45,10 @@ void Untrack(void* block)
 {
     if (!block || LiveCount == 0)
         return;
-    std::size_t slot = Slot(block);
+    const std::uintptr_t hidden = Hide(block);
+    std::size_t slot = Slot(hidden);
     for (std::size_t probes = 0; probes < TableSize && Live[slot]; ++probes) {
-        if (Live[slot] == block) {
+        if (Live[slot] == hidden) {
             // Backward-shift deletion keeps every probe sequence unbroken.
             std::size_t hole = slot;
             for (std::size_t next = (hole + 1) % TableSize; Live[next]; next = (next + 1) % TableSize) {
@@ -53,7 +59,7 @@ void Untrack(void* block)
                     hole = next;
                 }
             }
-            Live[hole] = nullptr;
+            Live[hole] = 0;
             --LiveCount;
             return;
         }

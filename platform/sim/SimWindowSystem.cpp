@@ -633,7 +633,9 @@ BOOL WINAPI SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT f
     call.Flags = flags;
     Window* found = Find(window);
     if (found)
-        found->Rect = RECT{x, y, x + cx, y + cy};
+        // Wrapping, not overflowing, for the extreme sizes the fuzzer tries.
+        found->Rect = RECT{x, y, static_cast<LONG>(static_cast<std::uint32_t>(x) + static_cast<std::uint32_t>(cx)),
+                           static_cast<LONG>(static_cast<std::uint32_t>(y) + static_cast<std::uint32_t>(cy))};
     Record(call);
     return found ? TRUE : FALSE;
 }
