@@ -67,10 +67,12 @@ void RegisterClassesOnce()
     registered = true;
 }
 
-// The one top-level window of the process, shown once and never hidden:
-// under Wine on Xvfb, hiding or destroying a shown top-level window waits
-// two seconds for a window manager that is not there. Every frame is a
-// child of it, and is destroyed without that wait.
+// The one top-level window of the process: without a caption and never
+// activated, so that Wine's X11 driver keeps it from the window manager
+// (hiding or destroying a window given to the window manager waits two
+// seconds for a reply that never comes under Xvfb). Every frame is a child
+// of it, and so costs nothing to destroy whatever the children do to the
+// activation.
 HWND Stage()
 {
     static const HWND stage = [] {

@@ -87,8 +87,9 @@ int MinimumTrackHeight();
 
 // A visible frame of fixed size holding an MDI client of the given size. The
 // frame is a child of one top-level window that lives as long as the
-// process, since hiding a top-level window under Wine on Xvfb takes two
-// seconds; InstallHook only needs the frame's direct MDIClient child.
+// process, so that no frame is ever a window Wine's X11 driver has given to
+// the window manager (destroying one waits two seconds under Xvfb);
+// InstallHook only needs the frame's direct MDIClient child.
 // The client may be taller than the frame, so that many bands stay above the
 // children's minimum tracking height; the frame is never resized, so
 // DefFrameProcW never fits the client back into it. The client carries a
