@@ -200,13 +200,16 @@ TEST_F(LayoutTest, ControlsInsideChildrenAreNeverMovedOrHidden)
     MdiFrame windows;
     HWND upper = windows.AddChildByFunction(L"#pellorin", StartRect(0, 40));
     HWND lower = windows.AddChildByFunction(L"#wine", StartRect(1, 300));
-    // The edit control has a sizing border of its own: only its parent
-    // decides that it is no tile.
+    // The edit controls have a sizing border of their own and the panel is
+    // created maximized (over its parent's client area): only their parents
+    // tell that they are neither tiles nor a maximized child.
     const std::vector<HWND> controls = {
         CreateControl(upper, L"BUTTON", {10, 10, 90, 34}),
         CreateControl(upper, L"EDIT", {10, 50, 200, 80}, WS_THICKFRAME),
         CreateControl(lower, L"EDIT", {5, 5, 150, 30}, WS_THICKFRAME),
+        CreateControl(lower, L"STATIC", {0, 40, 100, 60}, WS_MAXIMIZE),
     };
+    ASSERT_TRUE(HasStyle(controls[3], WS_MAXIMIZE));
     std::vector<RECT> before;
     for (HWND control : controls)
         before.push_back(RectInParent(control));
@@ -234,6 +237,7 @@ TEST_F(LayoutTest, ControlsInsideChildrenAreNeverMovedOrHidden)
             // own visibility bit must stay set.
             EXPECT_TRUE(HasStyle(controls[i], WS_VISIBLE)) << "control " << i;
         }
+        EXPECT_TRUE(HasStyle(controls[3], WS_MAXIMIZE));
     }
     EXPECT_FALSE(IsWindowVisible(upper));
 }

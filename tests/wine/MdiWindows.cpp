@@ -159,19 +159,32 @@ bool HookSubclassOn(HWND window)
 
 bool HasStyle(HWND window, LONG style) { return (GetWindowLongW(window, GWL_STYLE) & style) == style; }
 
+namespace {
+
+// Dispatches what is queued now; false once the time since start is up,
+// which a queue that refills itself (a re-tiling loop) would otherwise hide.
+bool DispatchQueued(DWORD start)
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (GetTickCount() - start > PumpLimitMs)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool PumpUntilIdle()
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        if (!DispatchQueued(start))
+            return false;
         if (MsgWaitForMultipleObjects(0, nullptr, FALSE, QuietMs, QS_ALLINPUT) == WAIT_TIMEOUT)
             return true;
-        if (GetTickCount() - start > PumpLimitMs)
-            return false;
     }
 }
 
@@ -179,15 +192,9 @@ bool PumpUntilSignalled(HANDLE handle)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        const DWORD waited = MsgWaitForMultipleObjects(1, &handle, FALSE, 100, QS_ALLINPUT);
-        if (waited == WAIT_OBJECT_0)
+        if (MsgWaitForMultipleObjects(1, &handle, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
             return true;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (GetTickCount() - start > PumpLimitMs)
+        if (!DispatchQueued(start) || GetTickCount() - start > PumpLimitMs)
             return false;
     }
 }
