@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian 12 machine, as root.
 # Only what is missing is installed; the i386 architecture is not enabled
-# (the 32-bit DLL is only built here, never run).
+# (the 32-bit DLL is only built here, never run). Recommended packages come
+# along: Wine needs the X libraries and fonts it recommends to draw windows.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
@@ -21,4 +22,4 @@ fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt-get install -y -qq "${missing[@]}" >/dev/null
