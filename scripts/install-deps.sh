@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
           binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb x11-apps
-          imagemagick clang libclang-rt-14-dev "$@")
+          imagemagick clang libclang-rt-14-dev python3 "$@")
 
 missing=()
 for package in "${packages[@]}"; do
