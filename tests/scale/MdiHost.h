@@ -1,18 +1,18 @@
 // A host for Pellorin.dll under Wine, as the chat client is one: an MDI
 // frame with its client and children, the DLL loaded from beside the
 // program through its three exports, and counters of what the windows saw.
-// Shared by the scale tests and the benchmark.
+// Shared by the scale tests and the benchmark; the windows and the loader
+// themselves come from tests/support.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
-#ifndef _UNICODE
-#define _UNICODE
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+#include "support/ClientRecorder.h"
+#include "support/MessagePump.h"
+#include "support/ModuleMessages.h"
+#include "support/PellorinLibrary.h"
+#include "support/Rects.h"
+#include "support/TileMove.h"
+#include "support/TileRule.h"
+
 #include <windows.h>
 
 #include <string>
@@ -20,39 +20,28 @@
 
 namespace mdi_host {
 
-// The module's exports, resolved by name as the host resolves them.
-struct Pellorin {
-    HMODULE Module = nullptr;
-    UINT(WINAPI* LoadDll)(void*) = nullptr;
-    int(WINAPI* UnloadDll)(int) = nullptr;
-    int(WINAPI* InstallHook)(HWND, HWND, char*, char*, BOOL, BOOL) = nullptr;
+using support::ExpectedTile;
+using support::ExpectedTileNow;
+using support::PumpQueued;
+using support::RectInParent;
+using support::RelayoutMessage;
+using support::SameRect;
+using support::TileFlags;
+using Pellorin = support::PellorinLibrary;
 
-    // Loads Pellorin.dll from the program's own directory; on failure
-    // returns false with the reason in error.
-    bool Load(std::string& error);
-    void Free();
-
-    // InstallHook with the frame and a copy of text, the other arguments
-    // as the host passes them when it has nothing to say.
-    int Install(HWND frame, const std::string& text) const;
-    // UnloadDll(0): the hook comes off.
-    void Unhook() const { UnloadDll(0); }
-};
+// InstallHook with the frame and a copy of text in a writable buffer, as the
+// host's is; the module must only read it.
+int Install(const Pellorin& dll, HWND frame, const std::string& text);
+// UnloadDll(0): the hook comes off.
+inline void Unhook(const Pellorin& dll) { dll.UnloadDll(0); }
 
 // QueryPerformanceCounter in milliseconds.
 double NowMs();
 
-// The id of the message the hook posts to the client for a deferred pass.
-UINT RelayoutMessage();
-
-// The flags the tiling pass moves with; nothing else here uses
-// SWP_NOOWNERZORDER, so a move with all three is a tile move.
-const UINT TileFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-
 // What the windows saw since the last Reset.
 struct Counters {
-    long TileMoves = 0;            // WM_WINDOWPOSCHANGING with TileFlags, any child
-    long RelayoutsDispatched = 0;  // relayout messages that reached the client below the hook
+    long TileMoves = 0;            // tile moves of any child
+    support::ClientRecord Client;  // Relayouts: those that reached the client below the hook
     HWND Watched = nullptr;        // one child whose tile moves are counted apart
     long WatchedTileMoves = 0;
     double FirstTileMoveMs = 0;    // NowMs() at the first and the last tile move
@@ -62,24 +51,10 @@ struct Counters {
 };
 extern Counters Seen;
 
-// Band i of n by the positioning rule, in the client coordinates of the MDI
-// client: R widened by the sizing border cx on both sides, the first tile
-// starting cy rows above R, neighbours overlapping by cy - 1 rows, band
-// edges in unsigned 32-bit arithmetic.
-RECT ExpectedTile(const RECT& client, int cx, int cy, unsigned i, unsigned n);
-// The same with the live client rectangle and sizing-border metrics.
-RECT ExpectedTileNow(HWND client, unsigned i, unsigned n);
-
-// A window's rectangle in the client coordinates of its parent.
-RECT RectInParent(HWND window);
-bool SameRect(const RECT& a, const RECT& b);
-
-// Dispatches what is queued now, without waiting.
-void PumpQueued();
 // Dispatches until the relayout count reaches target; false after timeoutMs.
 bool PumpUntilRelayouts(long target, DWORD timeoutMs = 10000);
-// Dispatches until nothing has arrived for quietMs.
-void PumpUntilQuiet(DWORD quietMs = 30);
+// Dispatches until nothing has arrived for quietMs, for 5 s at the most.
+inline void PumpUntilQuiet(DWORD quietMs = 30) { support::PumpUntilQuiet(quietMs, 5000); }
 
 // The smallest child height that SetWindowPos keeps: a sizing border makes
 // Wine (and Windows) clamp a child to its minimum tracking size.

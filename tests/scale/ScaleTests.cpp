@@ -3,18 +3,14 @@
 // and a pass whose cost grows no faster than the number of children.
 #include "MdiHost.h"
 
+#include "support/RectForGtest.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <ostream>
 #include <string>
 #include <vector>
-
-inline void PrintTo(const RECT& r, std::ostream* os)
-{
-    *os << "(" << r.left << ", " << r.top << ")-(" << r.right << ", " << r.bottom << ")";
-}
 
 namespace mdi_host {
 namespace {
@@ -117,19 +113,19 @@ protected:
     static void SetUpTestSuite()
     {
         std::string error;
-        ASSERT_TRUE(Dll.Load(error)) << error;
+        ASSERT_TRUE(Dll.Load(support::PellorinBesideProgram(), &error)) << error;
         ASSERT_EQ(Dll.LoadDll(nullptr), RelayoutMessage());
     }
     static void TearDownTestSuite() { Dll.Free(); }
     void SetUp() override
     {
-        ASSERT_NE(Dll.Module, nullptr);
+        ASSERT_TRUE(Dll.Loaded());
         Seen.Reset();
     }
     void TearDown() override
     {
-        if (Dll.Module)
-            Dll.Unhook();
+        if (Dll.Loaded())
+            Unhook(Dll);
         PumpQueued();
     }
 
@@ -145,10 +141,10 @@ TEST_F(ScaleTest, FiveHundredChildrenStackInTopEdgeOrder)
     AddChildren(windows, count, PaneTitle);
     const std::vector<int> expected = ByTopEdge(windows, AllOf(count));
 
-    Dll.Install(windows.Frame(), "#nothing/**ignore**Nothing");
+    Install(Dll, windows.Frame(), "#nothing/**ignore**Nothing");
     EXPECT_TRUE(TiledInOrder(windows, expected));
     EXPECT_EQ(Seen.TileMoves, count);
-    EXPECT_EQ(Seen.RelayoutsDispatched, 0);
+    EXPECT_EQ(Seen.Client.Relayouts, 0);
 
     // The hook keeps them so: a size change re-tiles all five hundred once.
     Scatter(windows, 1);
@@ -195,12 +191,12 @@ TEST_F(ScaleTest, OnlyTheFirst1023UnitsOfALongTitleMatch)
         ASSERT_EQ(GetWindowTextLengthW(windows.Children()[0]), 4000);
         const RECT before = RectInParent(windows.Children()[0]);
 
-        Dll.Install(windows.Frame(), row.Text);
+        Install(Dll, windows.Frame(), row.Text);
         EXPECT_TRUE(TiledInOrder(windows, row.Order));
         if (row.LongOneIgnored) {
             EXPECT_TRUE(SameRect(RectInParent(windows.Children()[0]), before)) << "the ignored child moved";
         }
-        Dll.Unhook();
+        Unhook(Dll);
     }
 }
 
@@ -321,7 +317,7 @@ TEST_F(ScaleTest, AMebibyteOfArgumentsOrdersAndIgnoresFiveHundredChildren)
         expected.push_back(child);
 
     const double start = NowMs();
-    Dll.Install(windows.Frame(), big.Text);
+    Install(Dll, windows.Frame(), big.Text);
     const double elapsed = NowMs() - start;
     std::printf("[ scale    ] InstallHook with 1 MiB, 100,000 tokens, 500 children: %.0f ms\n", elapsed);
 
@@ -343,19 +339,19 @@ double MedianDeferredPass(const Pellorin& dll, int count)
 {
     MdiFrame windows(ClientWidth, ClientHeightFor(count));
     AddChildren(windows, count, PaneTitle);
-    dll.Install(windows.Frame(), "#nothing/**ignore**Nothing");
+    Install(dll, windows.Frame(), "#nothing/**ignore**Nothing");
     PumpUntilQuiet(5);
     std::vector<double> times;
     for (int run = 0; run < 5; ++run) {
         Scatter(windows, run + 1);
-        const long relayouts = Seen.RelayoutsDispatched;
+        const long relayouts = Seen.Client.Relayouts;
         const double start = NowMs();
         SendMessageW(windows.Client(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth, ClientHeightFor(count)));
         EXPECT_TRUE(PumpUntilRelayouts(relayouts + 1));
         times.push_back(NowMs() - start);
         EXPECT_TRUE(TiledInOrder(windows, ByTopEdge(windows, AllOf(count)))) << count << " children, run " << run;
     }
-    dll.Unhook();
+    Unhook(dll);
     return Median(times);
 }
 

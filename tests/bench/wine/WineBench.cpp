@@ -102,17 +102,7 @@ public:
     }
 
     // The pass's order for a text that matches no child: by top edge.
-    std::vector<HWND> ByTopEdge() const
-    {
-        std::vector<HWND> order = windows_.Children();
-        std::stable_sort(order.begin(), order.end(), [](HWND a, HWND b) {
-            RECT ra, rb;
-            GetWindowRect(a, &ra);
-            GetWindowRect(b, &rb);
-            return ra.top < rb.top;
-        });
-        return order;
-    }
+    std::vector<HWND> ByTopEdge() const { return support::ByTopEdge(windows_.Children()); }
 
     // Every child on the band of its rank in the order of the last Scatter.
     void ExpectTiled(const char* what) const
@@ -135,18 +125,18 @@ public:
     // (a) The pass that InstallHook runs, the hook being off before.
     double InstallPass(int round)
     {
-        dll_.Unhook();
+        Unhook(dll_);
         PumpUntilQuiet(5);
         Scatter(round);
         Seen.Reset();
-        const long relayouts = Seen.RelayoutsDispatched;
+        const long relayouts = Seen.Client.Relayouts;
         const double start = NowMs();
-        dll_.Install(Frame(), ArgumentText);
+        Install(dll_, Frame(), ArgumentText);
         const double elapsed = NowMs() - start;
         LastPreMove = Seen.FirstTileMoveMs - start;
         ExpectTiled("InstallHook");
         PumpUntilQuiet(5);
-        if (Seen.RelayoutsDispatched != relayouts)
+        if (Seen.Client.Relayouts != relayouts)
             Fail("the pass of InstallHook scheduled another");
         return elapsed;
     }
@@ -172,7 +162,7 @@ public:
     // (b) The MDI client's own horizontal tile, the hook being off.
     double ClientTile(int round)
     {
-        dll_.Unhook();
+        Unhook(dll_);
         PumpUntilQuiet(5);
         Scatter(round);
         const double start = NowMs();
@@ -186,7 +176,7 @@ public:
     // worked out before the clock starts, the hook being off.
     double Floor(int round)
     {
-        dll_.Unhook();
+        Unhook(dll_);
         PumpUntilQuiet(5);
         Scatter(round);
         std::vector<RECT> bands(n_);
@@ -295,7 +285,7 @@ public:
     };
     Burst SizeBurst(int sent, int round)
     {
-        dll_.Install(Frame(), ArgumentText);
+        Install(dll_, Frame(), ArgumentText);
         PumpUntilQuiet(5);
         Scatter(round);
         Seen.Reset();
@@ -310,7 +300,7 @@ public:
         ExpectTiled("the pass after the burst");
         // Anything left over would show up now.
         PumpUntilQuiet(100);
-        burst.Relayouts = Seen.RelayoutsDispatched;
+        burst.Relayouts = Seen.Client.Relayouts;
         burst.Passes = Seen.WatchedTileMoves;
         burst.SendMs = sentAt - start;
         burst.DispatchMs = dispatchedAt - sentAt;
@@ -381,7 +371,7 @@ Row Measure(const Pellorin& dll, int n, int runs)
             std::printf("  run %2d: install %8.3f deferred %8.3f MDITILE %8.3f floor %8.3f queries %7.3f\n", r,
                         install.back(), deferred.back(), tile.back(), floor.back(), queries.back());
     }
-    dll.Unhook();
+    Unhook(dll);
     return {n,
             runs,
             Median(install),
@@ -428,7 +418,7 @@ int main(int argc, char** argv)
     }
     Pellorin dll;
     std::string error;
-    if (!dll.Load(error))
+    if (!dll.Load(support::PellorinBesideProgram(), &error))
         Fail(error);
     if (dll.LoadDll(nullptr) != RelayoutMessage())
         Fail("LoadDll did not return the relayout message's id");
@@ -488,7 +478,7 @@ int main(int argc, char** argv)
         std::printf("%5d %6d %10ld %7ld %10.3f %12.3f %8.3f %9.3f\n", n, burst.Sent, burst.Relayouts, burst.Passes,
                     burst.SendMs, burst.DispatchMs, burst.WaitMs, burst.MovesMs);
         std::fflush(stdout);
-        dll.Unhook();
+        Unhook(dll);
         if (burst.Passes != 1 || burst.Relayouts != 1)
             Fail("a burst of WM_SIZE did not give exactly one pass");
     }
