@@ -1,5 +1,8 @@
 #include "HostWindow.h"
 
+#include "support/FrameWindows.h"
+#include "support/WindowClasses.h"
+
 #include <algorithm>
 
 namespace host {
@@ -116,9 +119,6 @@ LRESULT CALLBACK ChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lPara
     return DefMDIChildProcW(child, message, wParam, lParam);
 }
 
-// The frame keeps its MDI client in GWLP_USERDATA.
-HWND ClientOf(HWND frame) { return reinterpret_cast<HWND>(GetWindowLongPtrW(frame, GWLP_USERDATA)); }
-
 LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -133,7 +133,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
                                       0, 0, 0, 0, frame, nullptr, Instance(), &clientCreate);
         if (!client)
             return -1;
-        SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client));
+        support::SetFrameClient(frame, client);
         return 0;
     }
     case WM_COMMAND:
@@ -142,40 +142,28 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
             DestroyWindow(frame);
             return 0;
         case CascadeCommand:
-            SendMessageW(ClientOf(frame), WM_MDICASCADE, 0, 0);
+            SendMessageW(support::FrameClient(frame), WM_MDICASCADE, 0, 0);
             return 0;
         case TileCommand:
-            SendMessageW(ClientOf(frame), WM_MDITILE, MDITILE_HORIZONTAL, 0);
+            SendMessageW(support::FrameClient(frame), WM_MDITILE, MDITILE_HORIZONTAL, 0);
             return 0;
         default:
             break;
         }
         break;
     case WM_NCDESTROY:
-        SetWindowLongPtrW(frame, GWLP_USERDATA, 0);
+        support::SetFrameClient(frame, nullptr);
         break;
     default:
         break;
     }
-    return DefFrameProcW(frame, ClientOf(frame), message, wParam, lParam);
+    return DefFrameProcW(frame, support::FrameClient(frame), message, wParam, lParam);
 }
 
 bool RegisterClasses()
 {
-    static const bool registered = [] {
-        WNDCLASSW frame = {};
-        frame.lpfnWndProc = FrameProc;
-        frame.hInstance = Instance();
-        frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        frame.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-        frame.lpszClassName = FrameClass;
-        WNDCLASSW child = frame;
-        child.lpfnWndProc = ChildProc;
-        child.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        child.lpszClassName = ChildClass;
-        return RegisterClassW(&frame) != 0 && RegisterClassW(&child) != 0;
-    }();
+    static const bool registered = support::RegisterMdiClasses(
+        {FrameClass, FrameProc, ChildClass, ChildProc, LoadIconW(nullptr, IDI_APPLICATION)});
     return registered;
 }
 
@@ -232,7 +220,7 @@ bool HostWindow::Create(const RECT& frame, const std::vector<ChildDescription>& 
         DestroyMenu(menu);
         return false;
     }
-    client_ = ClientOf(frame_);
+    client_ = support::FrameClient(frame_);
     ShowWindow(frame_, SW_SHOWNORMAL);
     UpdateWindow(frame_);
     if (CreateChildren(children))
@@ -255,16 +243,9 @@ bool HostWindow::CreateChildren(const std::vector<ChildDescription>& children)
 {
     descriptions_ = children;
     for (const ChildDescription& description : descriptions_) {
-        MDICREATESTRUCTW create = {};
-        create.szClass = ChildClass;
-        create.szTitle = description.Title;
-        create.hOwner = Instance();
-        create.x = description.Rect.left;
-        create.y = description.Rect.top;
-        create.cx = description.Rect.right - description.Rect.left;
-        create.cy = description.Rect.bottom - description.Rect.top;
-        create.lParam = reinterpret_cast<LPARAM>(&description);
-        HWND child = reinterpret_cast<HWND>(SendMessageW(client_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+        // No style of its own: the MDI client gives a child its usual one.
+        HWND child = support::CreateMdiChild(client_, ChildClass, description.Title, description.Rect, 0,
+                                             reinterpret_cast<LPARAM>(&description));
         if (!child)
             return false;
         children_.push_back(child);
@@ -299,69 +280,6 @@ HWND HostWindow::Child(const std::wstring& prefix) const
             return children_[index];
     }
     return nullptr;
-}
-
-void PumpMessages(DWORD quietMs, DWORD limitMs)
-{
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end)
-            return;
-        const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(quietMs, end - now));
-        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT) == WAIT_TIMEOUT)
-            return;
-    }
-}
-
-bool PumpUntilSignalled(HANDLE handle, DWORD timeoutMs)
-{
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        const DWORD wait = now >= end ? 0 : static_cast<DWORD>(end - now);
-        const DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, wait, QS_ALLINPUT);
-        if (result == WAIT_OBJECT_0)
-            return true;
-        if (result != WAIT_OBJECT_0 + 1)
-            return false;
-        // PeekMessage also delivers the messages other threads send us.
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
-RECT RectInParent(HWND window)
-{
-    RECT rect = {0, 0, 0, 0};
-    GetWindowRect(window, &rect);
-    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-std::wstring ExecutableDirectory()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return L".";
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
 }  // namespace host

@@ -4,12 +4,8 @@
 // the DLL through its exports.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+#include "support/MessagePump.h"
+
 #include <windows.h>
 
 #include <string>
@@ -77,17 +73,6 @@ private:
 
 // Dispatches this thread's messages until its queue has stayed empty for
 // quietMs, or at most for limitMs in all.
-void PumpMessages(DWORD quietMs = 40, DWORD limitMs = 3000);
-
-// Dispatches messages (sent ones included) until handle is signalled;
-// false if that took longer than timeoutMs.
-bool PumpUntilSignalled(HANDLE handle, DWORD timeoutMs);
-
-// A window's rectangle in the coordinates of its parent's client area, as
-// SetWindowPos takes them.
-RECT RectInParent(HWND window);
-
-// The directory of the running executable, without a trailing backslash.
-std::wstring ExecutableDirectory();
+inline void PumpMessages(DWORD quietMs = 40, DWORD limitMs = 3000) { support::PumpUntilQuiet(quietMs, limitMs); }
 
 }  // namespace host

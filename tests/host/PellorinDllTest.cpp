@@ -2,18 +2,23 @@
 // real MDI frame, client and children under Wine, and the rectangles the
 // children end up with compared against the tiling rule.
 #include "HostWindow.h"
-#include "PellorinLibrary.h"
-#include "TileRule.h"
 
-#include <commctrl.h>
+#include "support/ClientRecorder.h"
+#include "support/ModuleMessages.h"
+#include "support/PellorinLibrary.h"
+#include "support/Rects.h"
+#include "support/TileRule.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-using host::Describe;
-using host::RectInParent;
+using support::ByTopEdge;
+using support::Describe;
+using support::ExpectedTileNow;
+using support::RectInParent;
 
 namespace {
 
@@ -29,24 +34,9 @@ std::vector<host::ChildDescription> TestChildren()
     return children;
 }
 
-// What reaches the MDI client of the module's own messages, recorded by a
-// subclass of the test's below the module's.
-struct ClientTrace {
-    UINT UnhookMessage = 0;
-    UINT RelayoutMessage = 0;
-    int Relayouts = 0;
-    std::vector<DWORD> UnhookThreads;
-};
-
-LRESULT CALLBACK TraceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
-{
-    ClientTrace& trace = *reinterpret_cast<ClientTrace*>(data);
-    if (message == trace.RelayoutMessage)
-        ++trace.Relayouts;
-    else if (message == trace.UnhookMessage)
-        trace.UnhookThreads.push_back(GetCurrentThreadId());
-    return DefSubclassProc(window, message, wParam, lParam);
-}
+// What reaches the MDI client of the module's own messages, noted by a
+// recorder of the test's below the module's subclass.
+const UINT_PTR TraceId = 1;
 
 struct Snapshot {
     HWND Window;
@@ -69,13 +59,11 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(dll_.Load(host::ExecutableDirectory() + L"\\" + host::ModuleFileName))
+        ASSERT_TRUE(dll_.Load(support::PellorinBesideProgram()))
             << "Pellorin.dll must sit beside the test program";
         registered_ = dll_.LoadDll(hostData_);
         ASSERT_TRUE(window_.Reset(FrameRect, TestChildren()));
-        trace_.UnhookMessage = RegisterWindowMessageW(host::UnhookMessageName);
-        trace_.RelayoutMessage = RegisterWindowMessageW(host::RelayoutMessageName);
-        ASSERT_TRUE(SetWindowSubclass(window_.Client(), TraceProc, 1, reinterpret_cast<DWORD_PTR>(&trace_)));
+        ASSERT_TRUE(support::RecordClient(window_.Client(), TraceId, trace_));
         host::PumpMessages();
     }
 
@@ -83,7 +71,7 @@ protected:
     {
         if (dll_.Loaded())
             dll_.UnloadDll(0);
-        RemoveWindowSubclass(window_.Client(), TraceProc, 1);
+        support::StopRecordingClient(window_.Client(), TraceId);
         host::PumpMessages();
         dll_.Free();
     }
@@ -126,21 +114,8 @@ protected:
             SCOPED_TRACE(std::string(when) + ", tile " + std::to_string(index) + " " + Title(tile));
             EXPECT_TRUE(IsWindowVisible(tile));
             EXPECT_FALSE(GetWindowLongW(tile, GWL_STYLE) & WS_MAXIMIZE);
-            EXPECT_EQ(Describe(host::ExpectedTile(window_.Client(), index, count)), Describe(RectInParent(tile)));
+            EXPECT_EQ(Describe(ExpectedTileNow(window_.Client(), index, count)), Describe(RectInParent(tile)));
         }
-    }
-
-    // Windows sorted by their top edge on the screen, as the module orders
-    // the tiles that match no order entry.
-    static std::vector<HWND> ByTopEdge(std::vector<HWND> windows)
-    {
-        std::stable_sort(windows.begin(), windows.end(), [](HWND a, HWND b) {
-            RECT ra, rb;
-            GetWindowRect(a, &ra);
-            GetWindowRect(b, &rb);
-            return ra.top < rb.top;
-        });
-        return windows;
     }
 
     std::vector<Snapshot> Take() const
@@ -188,9 +163,9 @@ protected:
     }
 
     static host::HostWindow* sharedWindow_;
-    host::PellorinLibrary dll_;
+    support::PellorinLibrary dll_;
     host::HostWindow& window_ = *sharedWindow_;
-    ClientTrace trace_;
+    support::ClientRecord trace_;
     char hostData_[8] = "host";
     UINT registered_ = 0;
 };
@@ -199,14 +174,14 @@ host::HostWindow* PellorinDll::sharedWindow_ = nullptr;
 
 DWORD WINAPI UnloadOnOtherThread(LPVOID parameter)
 {
-    const auto* dll = static_cast<const host::PellorinLibrary*>(parameter);
+    const auto* dll = static_cast<const support::PellorinLibrary*>(parameter);
     return static_cast<DWORD>(dll->UnloadDll(0));
 }
 
 TEST_F(PellorinDll, LoadDllReturnsTheRegisteredRelayoutMessage)
 {
     EXPECT_NE(0u, registered_);
-    EXPECT_EQ(trace_.RelayoutMessage, registered_);
+    EXPECT_EQ(support::RelayoutMessage(), registered_);
     EXPECT_STREQ("host", hostData_) << "LoadDll wrote into the host's data";
 }
 
@@ -322,7 +297,7 @@ TEST_F(PellorinDll, UnloadDllKeepsTheHookOnlyForOne)
     // The module dropped the reference it held on itself while hooked, so
     // the host's FreeLibrary unloads it.
     dll_.Free();
-    EXPECT_EQ(nullptr, GetModuleHandleW(host::ModuleFileName));
+    EXPECT_EQ(nullptr, GetModuleHandleW(support::ModuleFileName));
 }
 
 TEST_F(PellorinDll, UnloadFromAnotherThreadIsCarriedOutOnTheUiThread)
@@ -334,7 +309,7 @@ TEST_F(PellorinDll, UnloadFromAnotherThreadIsCarriedOutOnTheUiThread)
     HANDLE thread = CreateThread(nullptr, 0, UnloadOnOtherThread, &dll_, 0, &threadId);
     ASSERT_NE(nullptr, thread);
     // The other thread's UnloadDll waits on us: keep taking sent messages.
-    const bool ended = host::PumpUntilSignalled(thread, 10000);
+    const bool ended = support::PumpUntilSignalled(thread, 10000);
     DWORD result = 0;
     GetExitCodeThread(thread, &result);
     CloseHandle(thread);
@@ -386,9 +361,9 @@ TEST_F(PellorinDll, NullFrameHooksNothingAndNullTextTilesByTopEdge)
 // fails this test instead of ending the test program.
 TEST(PellorinDllUnloadedWhileHooked, HostSurvivesAndLoadsTheModuleAgain)
 {
-    const std::wstring directory = host::ExecutableDirectory();
+    const std::wstring directory = support::ExecutableDirectory();
     std::wstring command = L"\"" + directory + L"\\pellorin_host.exe\" --unload-while-hooked --dll \"" + directory +
-                           L"\\" + host::ModuleFileName + L"\"";
+                           L"\\" + support::ModuleFileName + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

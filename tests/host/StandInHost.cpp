@@ -18,8 +18,10 @@
 // PATH defaults to Pellorin.dll beside this program, TEXT to
 // "#beta/**ignore**Status/#alpha".
 #include "HostWindow.h"
-#include "PellorinLibrary.h"
-#include "TileRule.h"
+
+#include "support/PellorinLibrary.h"
+#include "support/Rects.h"
+#include "support/TileRule.h"
 
 #include <shellapi.h>
 
@@ -72,7 +74,7 @@ bool ParseOptions(Options& options)
     }
     LocalFree(arguments);
     if (options.DllPath.empty())
-        options.DllPath = host::ExecutableDirectory() + L"\\" + host::ModuleFileName;
+        options.DllPath = support::PellorinBesideProgram();
     return valid;
 }
 
@@ -88,7 +90,7 @@ std::string Narrow(const std::wstring& text)
     return result;
 }
 
-bool LoadAndInstall(host::PellorinLibrary& dll, const std::wstring& path, HWND frame, const std::wstring& text)
+bool LoadAndInstall(support::PellorinLibrary& dll, const std::wstring& path, HWND frame, const std::wstring& text)
 {
     if (!dll.Load(path)) {
         Say("cannot load %ls (error %lu)", path.c_str(), GetLastError());
@@ -108,11 +110,9 @@ void ResizeFrame(HWND frame, int width, int height)
     SetWindowPos(frame, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
-
 bool AtTile(HWND client, HWND child, UINT index, UINT count)
 {
-    return SameRect(host::RectInParent(child), host::ExpectedTile(client, index, count));
+    return support::SameRect(support::RectInParent(child), support::ExpectedTileNow(client, index, count));
 }
 
 // Repaints everything and lets the X server catch up, then hands over to
@@ -155,7 +155,7 @@ int RunDemo(const Options& options)
     if (!Ready(window, "01-untiled"))
         return 3;
 
-    host::PellorinLibrary dll;
+    support::PellorinLibrary dll;
     if (!LoadAndInstall(dll, options.DllPath, window.Frame(), options.Text))
         return 4;
     Say("installed with \"%ls\"", options.Text.c_str());
@@ -185,7 +185,7 @@ int RunInteractive(const Options& options)
     host::HostWindow window;
     if (!window.Create(DemoFrame, host::ChatSession()))
         return 2;
-    host::PellorinLibrary dll;
+    support::PellorinLibrary dll;
     if (!LoadAndInstall(dll, options.DllPath, window.Frame(), options.Text))
         return 4;
     MSG message;
@@ -209,7 +209,7 @@ int RunUnloadWhileHooked(const Options& options)
             Say("cannot create the host window");
             return 2;
         }
-        host::PellorinLibrary dll;
+        support::PellorinLibrary dll;
         if (!LoadAndInstall(dll, options.DllPath, window.Frame(), L"#beta/#alpha"))
             return 4;
         host::PumpMessages();
@@ -220,7 +220,7 @@ int RunUnloadWhileHooked(const Options& options)
         }
 
         dll.Free();
-        if (!GetModuleHandleW(host::ModuleFileName)) {
+        if (!GetModuleHandleW(support::ModuleFileName)) {
             Say("the module was unmapped while its subclass was on the MDI client");
             return 11;
         }
@@ -237,7 +237,7 @@ int RunUnloadWhileHooked(const Options& options)
     host::HostWindow window;
     if (!window.Create(DemoFrame, host::ChatSession()))
         return 2;
-    host::PellorinLibrary dll;
+    support::PellorinLibrary dll;
     if (!LoadAndInstall(dll, options.DllPath, window.Frame(), L"alice"))
         return 4;
     host::PumpMessages();
@@ -250,17 +250,17 @@ int RunUnloadWhileHooked(const Options& options)
         Say("UnloadDll(0) did not return 1");
         return 14;
     }
-    const RECT before = host::RectInParent(window.Child(L"alice"));
+    const RECT before = support::RectInParent(window.Child(L"alice"));
     ResizeFrame(window.Frame(), ResizedWidth, ResizedHeight);
     host::PumpMessages();
-    if (!SameRect(before, host::RectInParent(window.Child(L"alice")))) {
+    if (!support::SameRect(before, support::RectInParent(window.Child(L"alice")))) {
         Say("a resize after UnloadDll(0) still re-tiled");
         return 15;
     }
     window.Destroy();
     host::PumpMessages();
     dll.Free();
-    if (GetModuleHandleW(host::ModuleFileName)) {
+    if (GetModuleHandleW(support::ModuleFileName)) {
         Say("the module stayed loaded after UnloadDll(0) and the last FreeLibrary");
         return 16;
     }
