@@ -229,7 +229,7 @@ TEST_F(HookTest, FrameResizeRetilesToTheNewClientSize)
 
         ASSERT_TRUE(PumpUntilIdle());
         EXPECT_FALSE(HookState.RelayoutPending);
-        EXPECT_EQ(Seen.RelayoutsDispatched, 1);
+        EXPECT_EQ(Seen.BelowHook.Relayouts, 1);
         EXPECT_EQ(Windows().TileMoveIndexes(), OnePass);
         EXPECT_TRUE(Windows().TiledInOrder(TileOrder));
     }
@@ -283,7 +283,7 @@ TEST_F(HookTest, PassesOwnEffectsScheduleOneDeferredPassAndNoMore)
 
     ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(Windows().TileMoveIndexes(), TwoPasses);
-    EXPECT_EQ(Seen.RelayoutsDispatched, 1);
+    EXPECT_EQ(Seen.BelowHook.Relayouts, 1);
     EXPECT_TRUE(Windows().TiledInOrder(TileOrder));
 }
 
@@ -303,14 +303,14 @@ TEST_F(HookTest, MaximizedChildIsTiledAloneWithoutALoop)
     pellorin::AttachHook(Windows().Frame());
     ASSERT_EQ(HookState.HookedClient, Client());
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_LE(Seen.RelayoutsDispatched, 1);
+    EXPECT_LE(Seen.BelowHook.Relayouts, 1);
     EXPECT_FALSE(HasStyle(children[2], WS_MAXIMIZE));
     EXPECT_TRUE(Windows().TiledInOrder({2}));
     EXPECT_FALSE(IsWindowVisible(children[0]));
     EXPECT_FALSE(IsWindowVisible(children[1]));
     ResetRecording();
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(Seen.RelayoutsDispatched, 0);
+    EXPECT_EQ(Seen.BelowHook.Relayouts, 0);
     EXPECT_TRUE(Windows().TileMoveIndexes().empty());
 
     // The host shows the others again and the user maximizes one of them.
@@ -321,14 +321,14 @@ TEST_F(HookTest, MaximizedChildIsTiledAloneWithoutALoop)
     // before WM_MDIMAXIMIZE returns.
     EXPECT_TRUE(HookState.RelayoutPending);
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(Seen.RelayoutsDispatched, 1);
+    EXPECT_EQ(Seen.BelowHook.Relayouts, 1);
     EXPECT_FALSE(HasStyle(children[1], WS_MAXIMIZE));
     EXPECT_TRUE(Windows().TiledInOrder({1}));
     EXPECT_FALSE(IsWindowVisible(children[0]));
     EXPECT_FALSE(IsWindowVisible(children[2]));
     ResetRecording();
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(Seen.RelayoutsDispatched, 0);
+    EXPECT_EQ(Seen.BelowHook.Relayouts, 0);
     EXPECT_TRUE(Windows().TileMoveIndexes().empty());
 }
 

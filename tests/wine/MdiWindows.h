@@ -1,32 +1,30 @@
 // Real windows for the tests under Wine: an MDI frame with its client and
 // children, what the children and the client receive, and helpers to pump
-// messages and read rectangles.
+// messages and read rectangles. What does not need the module's own state
+// comes from tests/support.
 #pragma once
 
 #include "platform/WindowSystem.h"
+
+#include "support/ClientRecorder.h"
+#include "support/FrameWindows.h"
+#include "support/MessagePump.h"
+#include "support/RectForGtest.h"
+#include "support/Rects.h"
+#include "support/TileMove.h"
+#include "support/TileRule.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <vector>
 
-// RECT lives in the global namespace, so its comparison and printing do too.
-inline bool operator==(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-inline bool operator!=(const RECT& a, const RECT& b) { return !(a == b); }
-inline void PrintTo(const RECT& r, std::ostream* os)
-{
-    *os << "(" << r.left << ", " << r.top << ")-(" << r.right << ", " << r.bottom << ")";
-}
-
 namespace wine_test {
 
-// The flags the tiling pass gives SetWindowPos. Wine's own moves of MDI
-// children (activation, maximizing, restoring, hiding) never carry
-// SWP_NOOWNERZORDER, so these flags tell a tile move apart.
-const UINT TileFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+using support::Activation;
+using support::ExpectedTile;
+using support::ExpectedTileNow;
+using support::RectInParent;
 
 // Where the unhook message met the client: which of our recorders saw it
 // (the one above the hook sees it first, the one below after the hook has
@@ -39,12 +37,13 @@ struct UnhookArrival {
 bool operator==(const UnhookArrival& a, const UnhookArrival& b);
 void PrintTo(const UnhookArrival& arrival, std::ostream* os);
 
-// What the test windows saw. The children record every WM_WINDOWPOSCHANGING
-// that carries the tiling flags; the recorder below the hook counts the
-// relayout messages that reached the client.
+// What the test windows saw. The children record every tile move; the
+// recorder below the hook counts the relayout messages that reached the
+// client (BelowHook.Relayouts); both recorders note the unhook messages.
 struct Recording {
     std::vector<HWND> TileMoves;
-    int RelayoutsDispatched;
+    support::ClientRecord BelowHook;
+    support::ClientRecord AboveHook;
     std::vector<UnhookArrival> Unhooks;
     // When set, every tile move makes the child send WM_IME_SETCONTEXT to
     // its MDI client, as a host reacting to the move would: a pass's own
@@ -52,21 +51,11 @@ struct Recording {
     bool EchoTriggers;
 };
 extern Recording Seen;
+// Clears what was seen; keeps EchoTriggers.
 void ResetRecording();
-
-// Band y0..y1 of tile i among n by the positioning rule, in the client
-// coordinates of the MDI client: R widened by the sizing border, the first
-// tile starting cy rows above R and neighbours overlapping by cy - 1 rows.
-RECT ExpectedTile(const RECT& client, int cx, int cy, unsigned i, unsigned n);
-
-// ExpectedTile with the live client rectangle and sizing-border metrics.
-RECT ExpectedTileNow(HWND client, unsigned i, unsigned n);
 
 // Child order[p] holds tile p of order.size() by the positioning rule.
 testing::AssertionResult TiledInOrder(HWND client, const std::vector<HWND>& children, const std::vector<int>& order);
-
-// A window's rectangle in the client coordinates of its parent.
-RECT RectInParent(HWND window);
 
 bool HasStyle(HWND window, LONG style);
 
@@ -75,22 +64,13 @@ bool HookSubclassOn(HWND window);
 
 // Dispatches messages until none has arrived for a short quiet time; false
 // if the queue never settled.
-bool PumpUntilIdle();
+inline bool PumpUntilIdle() { return support::PumpUntilQuiet(60, 5000); }
 
 // Dispatches messages until handle is signalled; false on time-out.
-bool PumpUntilSignalled(HANDLE handle);
-
-// How a test frame is shown. Inactive frames have no caption and are never
-// activated: Wine's X11 driver then keeps them from the window manager, and
-// only that makes them cheap to destroy (destroying a window that was given
-// to the window manager waits two seconds for a reply, which never comes
-// under Xvfb). An active frame is the host's main window as the user has it,
-// with the focus, so that activating a child reaches the MDI client.
-enum class Activation { Inactive, Active };
+inline bool PumpUntilSignalled(HANDLE handle) { return support::PumpUntilSignalled(handle, 5000); }
 
 // A visible top-level window of the frame class with a client area of the
-// given size; its procedure passes everything to DefFrameProcW with the MDI
-// client kept in its GWLP_USERDATA.
+// given size; its procedure is support::FrameProc.
 HWND CreateFrameWindow(int clientWidth, int clientHeight, Activation activation = Activation::Inactive);
 
 // An "MDICLIENT" child of parent covering rect, without a border of its own
