@@ -25,7 +25,10 @@ LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefMDIChildProcW(window, message, wParam, lParam);
 }
 
-void RegisterClasses() { support::RegisterMdiClasses({FrameClass, support::FrameProc, ChildClass, ChildProc, nullptr}); }
+void RegisterClasses()
+{
+    support::RegisterMdiClasses({FrameClass, support::FrameProc, ChildClass, ChildProc, nullptr});
+}
 
 // The one top-level window of the process: without a caption and never
 // activated, so that Wine's X11 driver keeps it from the window manager

@@ -30,7 +30,10 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     return DefFrameProcW(frame, FrameClient(frame), message, wParam, lParam);
 }
 
-void SetFrameClient(HWND frame, HWND client) { SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client)); }
+void SetFrameClient(HWND frame, HWND client)
+{
+    SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client));
+}
 
 HWND FrameClient(HWND frame) { return reinterpret_cast<HWND>(GetWindowLongPtrW(frame, GWLP_USERDATA)); }
 

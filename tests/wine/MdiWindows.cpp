@@ -30,7 +30,10 @@ LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefMDIChildProcW(window, message, wParam, lParam);
 }
 
-void RegisterClasses() { support::RegisterMdiClasses({FrameClass, support::FrameProc, ChildClass, ChildProc, nullptr}); }
+void RegisterClasses()
+{
+    support::RegisterMdiClasses({FrameClass, support::FrameProc, ChildClass, ChildProc, nullptr});
+}
 
 // Where the unhook message met the client, with the hook's state at that
 // moment: only the module's own record tells whether the hook was still on.
