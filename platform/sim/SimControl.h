@@ -67,7 +67,7 @@ inline LRESULT DefaultResult(UINT message) { return static_cast<LRESULT>(0x70000
 // metrics cx = cy = 4, the current thread MainThread.
 void Reset();
 
-HWND CreateWindow(const WindowSpec& spec);
+HWND CreateWindow(const WindowSpec& description);
 // Sends WM_DESTROY to the window and then to its descendants, takes off its
 // subclasses and makes the handle invalid.
 void DestroyWindow(HWND window);

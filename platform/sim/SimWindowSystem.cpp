@@ -297,23 +297,23 @@ void Reset()
     world = World();
 }
 
-HWND CreateWindow(const WindowSpec& spec)
+HWND CreateWindow(const WindowSpec& description)
 {
     World& world = TheWorld();
     UncountedAllocations uncounted;
     Window window;
-    window.Parent = spec.Parent;
-    window.ClassName = spec.ClassName;
-    window.Title = spec.Title;
-    window.Style = spec.Style & ~WS_VISIBLE;
-    window.Visible = spec.Visible;
-    window.Rect = spec.Rect;
-    window.Thread = spec.Thread;
-    window.Proc = spec.Proc;
+    window.Parent = description.Parent;
+    window.ClassName = description.ClassName;
+    window.Title = description.Title;
+    window.Style = description.Style & ~WS_VISIBLE;
+    window.Visible = description.Visible;
+    window.Rect = description.Rect;
+    window.Thread = description.Thread;
+    window.Proc = description.Proc;
     world.Windows.push_back(window);
     const HWND handle = HandleOf(world.Windows.size() - 1);
-    if (spec.Parent)
-        Expect(spec.Parent).Children.push_back(handle);
+    if (description.Parent)
+        Expect(description.Parent).Children.push_back(handle);
     return handle;
 }
 

@@ -9,10 +9,10 @@ class MdiClientDiscovery : public test::SimTest {
 protected:
     HWND AddWindow(HWND parent, const char16_t* className)
     {
-        sim::WindowSpec spec;
-        spec.Parent = parent;
-        spec.ClassName = className;
-        return sim::CreateWindow(spec);
+        sim::WindowSpec description;
+        description.Parent = parent;
+        description.ClassName = className;
+        return sim::CreateWindow(description);
     }
 
     HWND Find(HWND frame)

@@ -18,10 +18,10 @@ class TitleMatching : public test::SimTest {
 protected:
     HWND Window(const std::u16string& title, DWORD thread = sim::MainThread)
     {
-        sim::WindowSpec spec;
-        spec.Title = title;
-        spec.Thread = thread;
-        return sim::CreateWindow(spec);
+        sim::WindowSpec description;
+        description.Title = title;
+        description.Thread = thread;
+        return sim::CreateWindow(description);
     }
 };
 
