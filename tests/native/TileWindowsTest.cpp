@@ -22,6 +22,13 @@ protected:
         World = test::MdiWorld(800, 600);
     }
 
+    // A fresh world for the next row of a table.
+    void NewWorld()
+    {
+        sim::Reset();
+        World = test::MdiWorld(800, 600);
+    }
+
     bool Tile()
     {
         LayoutContext context;
@@ -125,8 +132,7 @@ TEST_F(TilingPass, OrderByListPositionThenTopEdge)
     };
     for (const OrderCase& c : cases) {
         SCOPED_TRACE(c.Label);
-        sim::Reset();
-        World = test::MdiWorld(800, 600);
+        NewWorld();
         std::vector<HWND> children;
         for (const auto& child : c.Children)
             children.push_back(Child(child.first.c_str(), child.second));
@@ -241,8 +247,7 @@ TEST_F(TilingPass, MaximizedChildren)
     };
     for (const MaximizeCase& c : cases) {
         SCOPED_TRACE(c.Label);
-        sim::Reset();
-        World = test::MdiWorld(800, 600);
+        NewWorld();
         int top = 0;
         for (const auto& child : c.Children) {
             World.AddChild(child.Title, RECT{0, top, 300, top + 100}, child.Style, child.Visible);
@@ -337,8 +342,7 @@ TEST_F(TilingPass, WalksTheChildrenTwiceOrThriceAndMovesEachTileOnce)
     const Case cases[] = {{"nothing maximized", false, 2}, {"a maximized child", true, 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Label);
-        sim::Reset();
-        World = test::MdiWorld(800, 600);
+        NewWorld();
         for (int i = 0; i < 5; ++i)
             World.AddControl(Child(u"child", i * 10));
         if (c.Maximized)
