@@ -135,6 +135,18 @@ protected:
         }
     }
 
+    // With no hook on the client, a frame resize leaves every child as it
+    // was and brings no relayout message.
+    void ExpectResizeIgnored(int width, int height, const char* when)
+    {
+        const std::vector<Snapshot> before = Take();
+        trace_.Relayouts = 0;
+        ResizeFrame(width, height);
+        host::PumpMessages();
+        ExpectUnchanged(before, when);
+        EXPECT_EQ(0, trace_.Relayouts) << when;
+    }
+
     // The controls inside the channel window are where its own layout put
     // them, still visible: the module never touches them.
     void ExpectChannelControlsUntouched(HWND channel) const
@@ -286,12 +298,7 @@ TEST_F(PellorinDll, UnloadDllKeepsTheHookOnlyForOne)
     ExpectTiles(tiles, "resized after UnloadDll(1)");
 
     EXPECT_EQ(1, dll_.UnloadDll(0));
-    const std::vector<Snapshot> unhooked = Take();
-    trace_.Relayouts = 0;
-    ResizeFrame(880, 620);
-    host::PumpMessages();
-    ExpectUnchanged(unhooked, "resized after UnloadDll(0)");
-    EXPECT_EQ(0, trace_.Relayouts);
+    ExpectResizeIgnored(880, 620, "resized after UnloadDll(0)");
     EXPECT_EQ(1, dll_.UnloadDll(7)) << "any value but 1 answers 1, hooked or not";
 
     // The module dropped the reference it held on itself while hooked, so
@@ -323,12 +330,7 @@ TEST_F(PellorinDll, UnloadFromAnotherThreadIsCarriedOutOnTheUiThread)
     EXPECT_EQ(GetCurrentThreadId(), trace_.UnhookThreads[0]);
     EXPECT_NE(threadId, trace_.UnhookThreads[0]);
 
-    const std::vector<Snapshot> unhooked = Take();
-    trace_.Relayouts = 0;
-    ResizeFrame(1000, 760);
-    host::PumpMessages();
-    ExpectUnchanged(unhooked, "resized after the other thread's UnloadDll");
-    EXPECT_EQ(0, trace_.Relayouts);
+    ExpectResizeIgnored(1000, 760, "resized after the other thread's UnloadDll");
 }
 
 TEST_F(PellorinDll, NullFrameHooksNothingAndNullTextTilesByTopEdge)
@@ -348,12 +350,7 @@ TEST_F(PellorinDll, NullFrameHooksNothingAndNullTextTilesByTopEdge)
 
     // A null frame also takes the earlier hook off.
     EXPECT_EQ(1, dll_.InstallHook(nullptr, &text[0]));
-    const std::vector<Snapshot> tiled = Take();
-    trace_.Relayouts = 0;
-    ResizeFrame(1000, 760);
-    host::PumpMessages();
-    ExpectUnchanged(tiled, "resized after InstallHook without a frame");
-    EXPECT_EQ(0, trace_.Relayouts);
+    ExpectResizeIgnored(1000, 760, "resized after InstallHook without a frame");
 }
 
 // The host frees the module while it is hooked, then resizes and destroys
